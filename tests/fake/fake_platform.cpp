@@ -214,6 +214,7 @@ HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data)
     HANDLE handle = search.get();
     openSearchTable[handle] = std::move(search);
     fake.openSearches++;
+    fake.searchesOpened++;
     return handle;
 }
 

@@ -65,7 +65,8 @@ struct FakePlatform {
     // Recorded
     std::vector<FakeCall> calls;
     DWORD lastError = 0;
-    int openSearches = 0;
+    int openSearches = 0;   // open now
+    int searchesOpened = 0; // ever opened
     int liveBlocks = 0;
 
     void Reset();
