@@ -48,8 +48,11 @@ class WorldTest : public testing::Test {
 public:
     void SetUp() override { ResetWorld(); }
 
+    // A fresh fake and an empty driver directory.
     void ResetWorld()
     {
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
+            std::filesystem::remove_all(entry.path());
         fake.Reset();
         fake.driverDirectory = DriverDirectory();
     }
