@@ -1,0 +1,20 @@
+// The Windows start-up: the process's own entry, in place of the MinGW runtime's WinMain glue.
+//
+// The runtime would hand WinMain an argument text cut by its own rule, which differs from ours
+// (it treats quotes and blanks its own way), so that "quiet" could mean one thing on Windows and
+// another on the Linux stand-in. Defining main here keeps the runtime's glue out of the link: the
+// runtime still initialises the C library (the PPD reader uses its stdio) and then calls main,
+// and WinMain becomes an ordinary function that receives the text our own cut leaves.
+#include "platform/platform.h"
+
+#include "setup/command_line.h"
+
+int main()
+{
+    // The whole line as the system has it; argc/argv are the runtime's cut and are not used.
+    const char* argumentText = CutCommandLine(GetCommandLineA());
+    int result = WinMain(GetModuleHandleA(NULL), NULL, (LPSTR)argumentText, SW_SHOWDEFAULT);
+    // ExitProcess rather than a return: the process ends with WinMain's result whatever the
+    // runtime would otherwise do on the way out of main.
+    ExitProcess((UINT)result);
+}
