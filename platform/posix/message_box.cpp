@@ -146,12 +146,13 @@ struct RawTerminal {
         raw.c_lflag &= ~(tcflag_t)(ICANON | ECHO | ISIG);
         raw.c_cc[VMIN] = 1;
         raw.c_cc[VTIME] = 0;
+        // Keys typed before the box appeared must not answer it.
         changed = tcsetattr(fd, TCSAFLUSH, &raw) == 0;
     }
     ~RawTerminal()
     {
         if (changed)
-            tcsetattr(fd, TCSAFLUSH, &saved);
+            tcsetattr(fd, TCSANOW, &saved);
     }
 };
 
@@ -159,7 +160,6 @@ struct RawTerminal {
 // escape sequences of arrow and function keys included.
 Answer ReadAnswer(int terminal)
 {
-    RawTerminal raw(terminal);
     for (;;) {
         unsigned char key;
         ssize_t got = read(terminal, &key, 1);
@@ -180,6 +180,15 @@ Answer ReadAnswer(int terminal)
             while (poll(&more, 1, 0) > 0 && read(terminal, rest, sizeof rest) > 0) {
             }
         }
+    }
+}
+
+int ButtonFor(Answer answer, UINT buttons)
+{
+    switch (answer) {
+    case Answer::Ok: return IDOK;
+    case Answer::Cancel: return buttons == MB_OKCANCEL ? IDCANCEL : IDOK;
+    default: return 0;
     }
 }
 
@@ -211,16 +220,17 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
                                         "(no terminal to answer on: the box counts as not shown)\n");
             return 0;
         }
-        WriteAll(terminal, DrawBox(text, caption, style));
-        answer = ReadAnswer(terminal);
-        WriteAll(terminal, answer == Answer::Ok       ? "OK\n"
-                           : answer == Answer::Cancel ? "Cancel\n"
-                                                      : "\n");
+        {
+            // Single-key mode before the box is drawn, so that a key pressed as soon as it shows
+            // is not lost to the switch.
+            RawTerminal raw(terminal);
+            WriteAll(terminal, DrawBox(text, caption, style));
+            answer = ReadAnswer(terminal);
+        }
+        int button = ButtonFor(answer, buttons);
+        WriteAll(terminal, button == IDOK ? "OK\n" : button == IDCANCEL ? "Cancel\n" : "\n");
         close(terminal);
+        return button;
     }
-    switch (answer) {
-    case Answer::Ok: return IDOK;
-    case Answer::Cancel: return buttons == MB_OKCANCEL ? IDCANCEL : IDOK;
-    default: return 0;
-    }
+    return ButtonFor(answer, buttons);
 }

@@ -13,6 +13,7 @@
 #include "platform/posix/machine.h"
 #include "platform/posix/native_path.h"
 #include "platform/posix/spooler_store.h"
+#include "platform/posix/trace.h"
 #include "platform/posix/wildcard.h"
 
 namespace {
@@ -116,7 +117,7 @@ BOOL EnumPrinterDriversA(LPSTR server, LPSTR environment, DWORD level, LPBYTE bu
 // the driver directory of its environment (2 when one is not). A driver of the same name in the
 // same environment is replaced. Refusals: 124 a level other than 2, 87 an empty name or path,
 // 1805 an unknown environment, 5 a store we may not write, 1722 a store that cannot be opened.
-BOOL AddPrinterDriverA(LPSTR server, DWORD level, LPBYTE info)
+static BOOL AddDriver(LPSTR server, DWORD level, LPBYTE info)
 {
     if (!IsLocal(server))
         return Refuse(ERROR_INVALID_NAME);
@@ -154,7 +155,7 @@ BOOL AddPrinterDriverA(LPSTR server, DWORD level, LPBYTE info)
 
 // Removes a driver's registration; its files stay in the driver directory. 1797 when no such
 // driver is registered, 3001 when a printer uses it.
-BOOL DeletePrinterDriverA(LPSTR server, LPSTR environment, LPSTR driverName)
+static BOOL DeleteDriver(LPSTR server, LPSTR environment, LPSTR driverName)
 {
     if (!IsLocal(server))
         return Refuse(ERROR_INVALID_NAME);
@@ -172,4 +173,26 @@ BOOL DeletePrinterDriverA(LPSTR server, LPSTR environment, LPSTR driverName)
     if (error != ERROR_SUCCESS)
         return Refuse(error);
     return TRUE;
+}
+
+// Registers a driver (AddDriver above) and traces the call with the record it was given.
+BOOL AddPrinterDriverA(LPSTR server, DWORD level, LPBYTE info)
+{
+    const DRIVER_INFO_2A* driver = (const DRIVER_INFO_2A*)info;
+    BOOL result = AddDriver(server, level, info);
+    if (driver == NULL || level != 2)
+        return Traced("AddPrinterDriverA", {std::to_string(level)}, result);
+    return Traced("AddPrinterDriverA",
+                  {std::to_string(level), TraceArgument(driver->pName),
+                   TraceArgument(driver->pEnvironment), TraceArgument(driver->pDriverPath),
+                   TraceArgument(driver->pDataFile), TraceArgument(driver->pConfigFile)},
+                  result);
+}
+
+// Removes a driver's registration (DeleteDriver above) and traces the call.
+BOOL DeletePrinterDriverA(LPSTR server, LPSTR environment, LPSTR driverName)
+{
+    BOOL result = DeleteDriver(server, environment, driverName);
+    return Traced("DeletePrinterDriverA",
+                  {TraceArgument(environment), TraceArgument(driverName)}, result);
 }
