@@ -188,12 +188,16 @@ SpoolerStore::SpoolerStore(const std::string& path)
     // No SQLITE_OPEN_CREATE: a store that vanished since is not quietly made anew as an empty
     // file, which would then not pass as a store either.
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
-        !IsOurStore(db)) {
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         return;
     }
+    // Before the first read: while another process opens the log, a reader is told to wait.
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    if (!IsOurStore(db)) {
+        sqlite3_close(db);
+        return;
+    }
     // In WAL mode NORMAL writes every commit to the log before returning; only a power loss can
     // take back the last commits, a killed process cannot.
     sqlite3_exec(db, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
