@@ -219,8 +219,16 @@ class WineLab:
 
     def state(self):
         """(registrations sorted by name, {file name: attributes} of the driver directory)."""
+        return self._parse_listing(self.probe("drivers", "files"))
+
+    def attributes_in(self, folder):
+        """{file name: attributes} of any folder, as Windows programs see them."""
+        return self._parse_listing(self.probe("files-in", windows_path(folder)))[1]
+
+    @staticmethod
+    def _parse_listing(lines):
         drivers, files = [], {}
-        for line in self.probe("drivers", "files"):
+        for line in lines:
             kind, *fields = line.split("\t")
             fields = [unescape_field(f) for f in fields]
             if kind == "driver":
@@ -233,8 +241,8 @@ class WineLab:
 
     def run(self, folder, args=(), answers=(), command_line=None):
         """Runs folder/folvane-setup.exe and answers its boxes in order ("ok", "cancel"; a box
-        past the list gets OK). With command_line, the program is started through wine-probe
-        with exactly that line (FOLVANE_COMMAND_LINE); otherwise as `wine EXE ARGS...`, the way a
+        past the list gets OK). With command_line, wine-probe starts the program with exactly
+        that line, whose first word need not be its real path; otherwise as `wine EXE ARGS...`, the way a
         user starts it, and Wine builds the line."""
         exe = Path(folder) / "folvane-setup.exe"
         env = dict(self.env, WINEDEBUG="-all,+msgbox,+relay")
@@ -242,7 +250,7 @@ class WineLab:
             argv = ["wine", str(exe), *args]
         else:
             argv = ["wine", str(self.probe_exe), "launch"]
-            env["FOLVANE_COMMAND_LINE"] = command_line
+            env.update(FOLVANE_PROGRAM=windows_path(exe), FOLVANE_COMMAND_LINE=command_line)
         # The traces go to a file that is read as it grows: Wine's desktop and service
         # processes started by the run inherit its output and outlive it, so a pipe would not
         # reach its end when the program does.

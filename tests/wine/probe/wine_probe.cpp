@@ -9,15 +9,19 @@
 //                            driver<TAB>NAME<TAB>VERSION<TAB>DRIVERPATH<TAB>DATAFILE<TAB>CONFIGFILE
 //   files                    one line per file (not folder) in the driver directory, in the
 //                            search's order: file<TAB>NAME<TAB>ATTRIBUTES (0x%04x)
+//   files-in DIR             the same for another folder (e.g. the source folder)
 //   add NAME VERSION DRIVER DATA CONFIG
 //                            register a driver at level 2; the three are file names in the
 //                            driver directory, where they must already be
 //   delete NAME              delete a driver
+//   attrib PATH HEX          set a file's attributes (hidden and system cannot be made from
+//                            the Linux side)
 //   reset                    delete every driver, then every file in the driver directory
-//   launch                   start the command line held in FOLVANE_COMMAND_LINE, exactly as
-//                            it stands, wait for it and print exit<TAB>STATUS. Wine's own
-//                            start-up quotes and joins its arguments, so a line such as
-//                            `setup.exe quiet ` (trailing blank) can only be made this way.
+//   launch                   start the program FOLVANE_PROGRAM (a full path) with the command
+//                            line held in FOLVANE_COMMAND_LINE, exactly as it stands, wait for
+//                            it and print exit<TAB>STATUS. Wine's own start-up quotes and joins
+//                            its arguments, so a line such as `setup.exe quiet ` (trailing
+//                            blank) can only be made this way.
 // Names and paths are printed escaped as the Linux stand-in's box log has them (\\ \r \n \t).
 #include <windows.h>
 #include <winspool.h>
@@ -112,11 +116,12 @@ bool ForEachFile(const std::string& dir, Visit visit)
     return ok;
 }
 
-bool PrintFiles()
+bool PrintFiles(std::string dir)
 {
-    std::string dir = DriverDirectory();
     if (dir.empty())
         return false;
+    if (dir.back() != '\\')
+        dir += '\\';
     return ForEachFile(dir, [](const WIN32_FIND_DATAA& entry) {
         printf("file\t%s\t0x%04lx\n", Escaped(entry.cFileName).c_str(),
                (unsigned long)entry.dwFileAttributes);
@@ -178,10 +183,16 @@ bool Launch()
     DWORD length = GetEnvironmentVariableA("FOLVANE_COMMAND_LINE", line, sizeof line);
     if (length == 0 || length >= sizeof line)
         return Fail("GetEnvironmentVariableA", "FOLVANE_COMMAND_LINE");
+    // The program is named apart from the line: the line's first word is then free to be any
+    // spelling of the name, and no search for the program can pick another copy of it.
+    char program[MAX_PATH];
+    length = GetEnvironmentVariableA("FOLVANE_PROGRAM", program, sizeof program);
+    if (length == 0 || length >= sizeof program)
+        return Fail("GetEnvironmentVariableA", "FOLVANE_PROGRAM");
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(NULL, line, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+    if (!CreateProcessA(program, line, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
         return Fail("CreateProcessA", line);
     CloseHandle(process.hThread);
     // Bounded, so that a box nobody answers cannot hold the tests forever.
@@ -214,10 +225,16 @@ int main(int argc, char** argv)
         } else if (command == "drivers") {
             ok = PrintDrivers();
         } else if (command == "files") {
-            ok = PrintFiles();
+            ok = PrintFiles(DriverDirectory());
+        } else if (command == "files-in" && i + 1 < argc) {
+            ok = PrintFiles(argv[++i]);
         } else if (command == "add" && i + 5 < argc) {
             ok = AddDriver(&argv[i + 1]);
             i += 5;
+        } else if (command == "attrib" && i + 2 < argc) {
+            ok = SetFileAttributesA(argv[i + 1], (DWORD)strtoul(argv[i + 2], NULL, 16)) ||
+                 Fail("SetFileAttributesA", argv[i + 1]);
+            i += 2;
         } else if (command == "delete" && i + 1 < argc) {
             ok = DeleteDriver(argv[++i]);
         } else if (command == "reset") {
