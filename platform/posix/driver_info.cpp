@@ -12,7 +12,8 @@ BOOL PackDriverInfo1(const std::vector<std::string>& names, LPBYTE buffer, DWORD
         bytes += name.size() + 1;
     *needed = (DWORD)bytes;
     *returned = 0;
-    if (buffer == NULL || size < bytes)
+    // No drivers need no bytes: even the size query then succeeds.
+    if (bytes > 0 && (buffer == NULL || size < bytes))
         return Refuse(ERROR_INSUFFICIENT_BUFFER);
 
     DRIVER_INFO_1A* records = (DRIVER_INFO_1A*)buffer;
