@@ -16,6 +16,11 @@ struct ErrnoCase {
     DWORD code;
 };
 
+void PrintTo(const ErrnoCase& c, std::ostream* out)
+{
+    *out << strerror(c.error) << (c.folderExists ? "" : " (no folder)") << " -> " << c.code;
+}
+
 class ErrnoMapTest : public testing::TestWithParam<ErrnoCase> {};
 
 TEST_P(ErrnoMapTest, GivesTheWindowsCode)
@@ -55,6 +60,11 @@ struct TextCase {
     std::string text; // empty: no text stored
     DWORD lastError;  // after a failed call
 };
+
+void PrintTo(const TextCase& c, std::ostream* out)
+{
+    *out << "code " << c.code << " in " << c.size << " bytes";
+}
 
 class FormatMessageTest : public testing::TestWithParam<TextCase> {};
 

@@ -69,6 +69,11 @@ struct RefusalCase {
     DWORD error;
 };
 
+void PrintTo(const RefusalCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class CopyFileRefusalTest : public testing::TestWithParam<RefusalCase> {};
 
 // Each refusal leaves the folder as it was: no temporary file, no destination touched.
@@ -164,6 +169,11 @@ struct AttributeCase {
     DWORD attributes;
     mode_t after;
 };
+
+void PrintTo(const AttributeCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class SetFileAttributesTest : public testing::TestWithParam<AttributeCase> {};
 

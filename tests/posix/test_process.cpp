@@ -51,6 +51,11 @@ struct LineCase {
     std::string argumentText; // what the program's own cut leaves
 };
 
+void PrintTo(const LineCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class CommandLineTest : public testing::TestWithParam<LineCase> {};
 
 TEST_P(CommandLineTest, JoinedTheWindowsWayAndCutByTheProgram)

@@ -47,6 +47,11 @@ struct NotAStoreCase {
     std::function<void(const std::string& path)> make;
 };
 
+void PrintTo(const NotAStoreCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class NotAStoreTest : public testing::TestWithParam<NotAStoreCase> {};
 
 TEST_P(NotAStoreTest, DoesNotOpenAndLeavesTheFileAlone)

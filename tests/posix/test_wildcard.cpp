@@ -1,5 +1,8 @@
 // The Windows search-mask rules, one row per rule or trap.
 #include <gtest/gtest.h>
+#include <stdio.h>
+
+#include <string>
 
 #include "platform/posix/wildcard.h"
 
@@ -10,6 +13,24 @@ struct MaskCase {
     const char* name;
     bool matches;
 };
+
+// Bytes above 127 written as \xNN, so that test names stay plain ASCII.
+std::string Shown(const char* text)
+{
+    std::string shown;
+    for (const unsigned char* p = (const unsigned char*)text; *p; p++) {
+        char hex[8];
+        snprintf(hex, sizeof hex, "\\x%02X", *p);
+        shown += *p < 128 ? std::string(1, (char)*p) : std::string(hex);
+    }
+    return shown;
+}
+
+void PrintTo(const MaskCase& c, std::ostream* out)
+{
+    *out << '"' << Shown(c.mask) << "\" vs \"" << Shown(c.name) << "\" "
+         << (c.matches ? "matches" : "does not");
+}
 
 class WildcardTest : public testing::TestWithParam<MaskCase> {};
 
