@@ -7,6 +7,10 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The Windows program (and the Wine tests' probe), cross-built into build-win/bin/; the native
+# build's CTest runs them under Wine.
+cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release
+cmake --build build-win -j "$jobs"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFOLVANE_WINDOWS_BUILD="$PWD/build-win/bin"
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
