@@ -357,11 +357,13 @@ def make_source_folder(folder: Path, files: dict, read_only=(), program: Optiona
 
 
 def remove_tree(folder: Path):
-    """Removes a case's folder, read-only files included."""
+    """Removes a case's folder, read-only files included. Only the write bit is given back: a
+    file may be a hard link to a build product, whose other bits must stay."""
     if folder.exists():
         for path in folder.rglob("*"):
-            if path.is_file():
-                path.chmod(0o644)
+            mode = path.stat().st_mode
+            if path.is_file() and not mode & 0o200:
+                path.chmod(mode | 0o200)
         shutil.rmtree(folder)
 
 
