@@ -8,6 +8,7 @@ packages=(
   libgtest-dev
   libsqlite3-dev sqlite3
   python3
+  clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 wine64 xvfb xdotool
 )
 

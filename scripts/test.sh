@@ -14,3 +14,12 @@ cmake --build build-win -j "$jobs"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFOLVANE_WINDOWS_BUILD="$PWD/build-win/bin"
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+# The unit and Linux end-to-end suites again, built with AddressSanitizer and UBSan: a write past
+# a buffer anywhere in the program or the stand-in fails the run.
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan
+
+# A short bounded run of every fuzzer (scripts/fuzz.sh documents the long runs).
+bash scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
