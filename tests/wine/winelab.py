@@ -86,6 +86,13 @@ class WineError(RuntimeError):
     pass
 
 
+def _command(name, fallback):
+    # Debian's wine64 alone (the `wine` package is only its recommendation) has no wine or
+    # wineserver on the PATH, just its own binaries in /usr/lib/wine.
+    found = shutil.which(name)
+    return found if found else fallback
+
+
 def windows_path(path: Path) -> str:
     """Wine's Z: drive is the Linux root."""
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
@@ -102,6 +109,8 @@ class WineLab:
                    # No Mono or Gecko: nothing here needs them, and fetching them would stall.
                    WINEDLLOVERRIDES="mscoree,mshtml=")
         self.env = env
+        self.wine = _command("wine", "/usr/lib/wine/wine64")
+        self.wineserver = _command("wineserver", "/usr/lib/wine/wineserver64")
         self.display = None
         self._xvfb = None
         self._driver_dir = None
@@ -111,14 +120,14 @@ class WineLab:
     def create(self, fresh=True):
         """Makes the prefix; with fresh, any earlier one goes first (once per test run)."""
         if fresh:
-            self._tool(["wineserver", "-k"], check=False)
+            self._tool([self.wineserver, "-k"], check=False)
             shutil.rmtree(self.prefix, ignore_errors=True)
         self.lab_dir.mkdir(parents=True, exist_ok=True)
-        self._tool(["wineboot", "-i"], timeout=PREFIX_TIMEOUT)
+        self._tool([self.wine, "wineboot", "-i"], timeout=PREFIX_TIMEOUT)
         # Relay traces for MessageBoxA alone: they give each box's caption, style and result.
-        self._tool(["wine", "reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude",
+        self._tool([self.wine, "reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude",
                     "/t", "REG_SZ", "/d", "user32.MessageBoxA", "/f"], timeout=PREFIX_TIMEOUT)
-        self._tool(["wineserver", "-w"], timeout=PREFIX_TIMEOUT)
+        self._tool([self.wineserver, "-w"], timeout=PREFIX_TIMEOUT)
 
     def start(self):
         if not (self.prefix / "system.reg").exists():
@@ -129,7 +138,7 @@ class WineLab:
         self._start_xvfb()
         self.env["DISPLAY"] = self.display
         # One server for the whole session: each launch then takes a fraction of a second.
-        self._tool(["wineserver", "-p"], check=False)
+        self._tool([self.wineserver, "-p"], check=False)
         return self
 
     def stop(self):
@@ -142,7 +151,7 @@ class WineLab:
                 self._xvfb.wait(timeout=10)
             self._xvfb = None
             self.env.pop("DISPLAY", None)
-        self._tool(["wineserver", "-k"], check=False)
+        self._tool([self.wineserver, "-k"], check=False)
 
     def __enter__(self):
         return self.start()
@@ -195,7 +204,7 @@ class WineLab:
 
     def probe(self, *commands, extra_env=None):
         env = dict(self.env, **(extra_env or {}))
-        return self._tool(["wine", str(self.probe_exe), *commands], env=env).stdout.splitlines()
+        return self._tool([self.wine, str(self.probe_exe), *commands], env=env).stdout.splitlines()
 
     def reset(self):
         """No driver registered and no file in the driver directory."""
@@ -247,9 +256,9 @@ class WineLab:
         exe = Path(folder) / "folvane-setup.exe"
         env = dict(self.env, WINEDEBUG="-all,+msgbox,+relay")
         if command_line is None:
-            argv = ["wine", str(exe), *args]
+            argv = [self.wine, str(exe), *args]
         else:
-            argv = ["wine", str(self.probe_exe), "launch"]
+            argv = [self.wine, str(self.probe_exe), "launch"]
             env.update(FOLVANE_PROGRAM=windows_path(exe), FOLVANE_COMMAND_LINE=command_line)
         # The traces go to a file that is read as it grows: Wine's desktop and service
         # processes started by the run inherit its output and outlive it, so a pipe would not
