@@ -15,7 +15,7 @@ import unittest
 from pathlib import Path
 
 from winelab import WineLab, make_source_folder, remove_tree, unescape_field
-from test_wine_setup import DRIVER_FILES, PPD_2400, PPD_3100, PPD_NAMELESS, TWO_MODELS, ppd
+from fixtures import DRIVER_FILES, PPD_3100, PPD_NAMELESS, TWO_MODELS, ppd
 
 RUN_TIMEOUT = 60
 
@@ -35,6 +35,11 @@ EARLIER = ["Kaldoran 1200 PS", "kaldoran lower", "TAVIMOR Proof", "Other Vendor 
 SAME_NAME = ppd('*NickName: "Folvane 2400 PS"')
 
 # name, source files (None: a folder), read-only source files, earlier drivers, arguments, answers
+#
+# Two Windows behaviours Wine 8 does not share are left out of this table, as the two builds
+# would differ for Wine's sake alone: a copy over a read-only file in the driver directory
+# (Windows refuses it with 5, Wine copies) and a name such as Z.PPDX (Wine's "*.PPD" matches it,
+# after the short-name rule). The stand-in's own tests cover both.
 SCENARIOS = [
     ("interactive success", TWO_MODELS, [], [], [], ["ok", "ok"]),
     ("cancel", TWO_MODELS, [], ["Kaldoran 1200 PS"], [], ["cancel"]),

@@ -14,6 +14,7 @@ Also a command-line tool for CTest's fixtures:
     python3 winelab.py stop WINDOWS_BIN LAB_DIR     # wineserver -k for that prefix
 """
 
+import ctypes
 import os
 import re
 import shutil
@@ -93,6 +94,12 @@ def _command(name, fallback):
     return found if found else fallback
 
 
+def _end_with_parent():
+    # Xvfb goes when the test process goes, even when CTest kills it at its timeout.
+    PR_SET_PDEATHSIG = 1
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+
+
 def windows_path(path: Path) -> str:
     """Wine's Z: drive is the Linux root."""
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
@@ -165,7 +172,8 @@ class WineLab:
         read_end, write_end = os.pipe()
         self._xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-screen", "0", "1024x768x24"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=_end_with_parent)
         os.close(write_end)
         number = b""
         deadline = time.monotonic() + TOOL_TIMEOUT
@@ -322,14 +330,21 @@ class WineLab:
 
     def _answer(self, key, deadline):
         window = self._wait_for_box(deadline)
-        self._tool(["xdotool", "windowfocus", "--sync", window], check=False, timeout=10)
-        self._tool(["xdotool", "key", "--window", window, key])
-        # The next box must not be mistaken for this one: wait until this one is gone.
         gone_by = min(deadline, time.monotonic() + WINDOW_TIMEOUT)
-        while window in self._find_boxes():
-            if time.monotonic() > gone_by:
-                raise WineError(f"box {window} still open after {key}")
-            time.sleep(0.1)
+        # A key that arrives while the box is still being set up is lost; it is sent again
+        # until the box goes. The next box must not be mistaken for this one, so the wait for
+        # it to be gone is part of the answer.
+        while time.monotonic() < gone_by:
+            self._tool(["xdotool", "windowfocus", "--sync", window], check=False, timeout=10)
+            self._tool(["xdotool", "key", "--window", window, key], check=False)
+            resend_at = time.monotonic() + 5
+            while window in self._find_boxes():
+                if time.monotonic() > min(resend_at, gone_by):
+                    break
+                time.sleep(0.1)
+            else:
+                return
+        raise WineError(f"box {window} still open after {key}")
 
     def _wait_for_box(self, deadline):
         shown_by = min(deadline, time.monotonic() + WINDOW_TIMEOUT)
