@@ -118,7 +118,15 @@ bool IsOurStore(sqlite3* db)
         return false;
     std::string probe = std::string("SELECT ") + kColumns + " FROM drivers LIMIT 0";
     Statement statement(db, probe.c_str());
-    return statement.Ok();
+    if (!statement.Ok())
+        return false;
+    // SQLite notices a damaged page only when a statement walks over it, and an insert walks
+    // only the pages on its way: without this a registration could be committed into a file
+    // whose other pages are broken, and reported made. The store is a few pages, so reading
+    // them all on every open costs nothing worth saving.
+    Statement check(db, "PRAGMA quick_check(1)");
+    return check.Ok() && check.Step() == SQLITE_ROW && check.Text(0) == "ok" &&
+           check.Step() == SQLITE_DONE;
 }
 
 // Builds a new store under a temporary name and links it into place, so that no process ever

@@ -119,8 +119,9 @@ class Machine:
                               start_new_session=True, timeout=HANG)
 
     def spoolctl(self, *arguments, check=True):
+        # Names are bytes in the ANSI code page, not UTF-8: read them one byte per character.
         result = subprocess.run([SPOOLCTL, *arguments], env=self.env(None), capture_output=True,
-                                text=True, stdin=subprocess.DEVNULL, timeout=HANG)
+                                encoding="latin-1", stdin=subprocess.DEVNULL, timeout=HANG)
         if check and result.returncode != 0:
             raise AssertionError("spoolctl %s: %s" % (arguments, result.stderr))
         return result
