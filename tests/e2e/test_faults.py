@@ -131,8 +131,9 @@ class StoreFaultTest(unittest.TestCase):
                     self.assertEqual(m.boxes(), [CONFIRMATION, SUCCEEDED])
                     self.assertEqual([result for _, _, result in calls(m)
                                       if result not in ("ok", "1797")], [])
-                expected = sorted(left.registration("Folvane %s %02d" % (side, i),
-                                                    "%s%02d.PPD" % (side, i))
+                d = left.driver_dir()
+                expected = sorted(("Folvane %s %02d" % (side, i), "9999", d + "PSCRIPT.DLL",
+                                   d + "%s%02d.PPD" % (side, i), d + "PSCRPTUI.DLL")
                                   for side in ["Left", "Right"] for i in range(25))
                 self.assertEqual(sorted(left.drivers()), expected)
 
@@ -143,9 +144,15 @@ class StoreFaultTest(unittest.TestCase):
         # returned must be there, every removal it shows returned must have stayed done, and at
         # most the one call under way at the kill may have gone either way.
         m = Machine(self)
-        m.put_driver_files()
-        for i in range(30):
+        # A driver file big enough that some kills land inside its copy.
+        m.put("PSCRIPT.DLL", random.Random(1).randbytes(1 << 20))
+        m.put("PSCRPTUI.DLL", b"ui placeholder\n")
+        for i in range(20):
             m.put("K%02d.PPD" % i, ppd("Kaldoran %02d" % i))
+        sources = {}
+        for name in os.listdir(m.source):
+            with open(os.path.join(m.source, name), "rb") as f:
+                sources[name] = f.read()
         m.spoolctl("add", "Other Driver")  # not the product's: no run may touch it
 
         # One whole run first, to learn over how long a span the kills should be spread.
@@ -153,7 +160,8 @@ class StoreFaultTest(unittest.TestCase):
         self.assertCleanRun(run(m))
         span = time.monotonic() - started
         present = set(m.names())
-        self.assertEqual(len(present), 31)
+        self.assertEqual(len(present), 21)
+        folder = m.driver_dir()
 
         seed = int(os.environ.get("FOLVANE_KILL_SEED", random.randrange(1 << 32)))
         chance = random.Random(seed)
@@ -188,23 +196,29 @@ class StoreFaultTest(unittest.TestCase):
                                  "%s: %s" % (context, sorted(actual ^ expected)))
             self.assertIn("Other Driver", actual, context)
             present = actual
+            # A copy under its own name is whole: the old one or the new one, never a part.
+            # (A killed copy's hidden temporary file may stay behind; it matches no mask.)
+            for name in os.listdir(folder):
+                if not name.startswith(".winshim-copy-"):
+                    with open(os.path.join(folder, name), "rb") as f:
+                        self.assertTrue(f.read() == sources[name], "%s: %s" % (context, name))
         self.assertGreaterEqual(kills, 50, "seed %d" % seed)
 
         # And the machine still takes a whole run.
         os.remove(m.boxlog)
         self.assertCleanRun(run(m))
         self.assertEqual(m.boxes(), [CONFIRMATION, SUCCEEDED])
-        self.assertEqual(m.names(), ["Kaldoran %02d" % i for i in range(30)] + ["Other Driver"])
+        self.assertEqual(m.names(), ["Kaldoran %02d" % i for i in range(20)] + ["Other Driver"])
 
     @classmethod
     def pristine_store(cls):
-        """A store of several pages (made once, then copied): sixty drivers with long paths."""
+        """A store of several pages (made once, then copied): twenty drivers with long paths."""
         if getattr(cls, "_pristine", None) is None:
             maker = Machine(unittest.TestCase())
             try:
-                for i in range(60):
-                    maker.spoolctl("add", "Folvane %02d" % i, "--driver", "x" * 200,
-                                   "--data", "y" * 100)
+                for i in range(20):
+                    maker.spoolctl("add", "Folvane %02d" % i, "--driver", "x" * 1000,
+                                   "--data", "y" * 300)
                 with open(os.path.join(maker.root, "spooler.db"), "rb") as f:
                     cls._pristine = f.read()
             finally:
