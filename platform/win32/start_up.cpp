@@ -14,7 +14,8 @@ int main()
     // The whole line as the system has it; argc/argv are the runtime's cut and are not used.
     const char* argumentText = CutCommandLine(GetCommandLineA());
     int result = WinMain(GetModuleHandleA(NULL), NULL, (LPSTR)argumentText, SW_SHOWDEFAULT);
-    // ExitProcess rather than a return: the process ends with WinMain's result whatever the
-    // runtime would otherwise do on the way out of main.
+    // Ended here, as the system's own GUI start-up ends a program: the exit status is WinMain's
+    // result, and nothing of the runtime's exit path stands between the two (the program keeps
+    // no file open by then).
     ExitProcess((UINT)result);
 }
