@@ -334,6 +334,68 @@ class StoreFaultTest(unittest.TestCase):
                 copied = ["PSCRIPT.DLL", "PSCRPTUI.DLL"] if name.endswith(".PPD") else []
                 self.assertEqual(sorted(os.listdir(folder)), sorted(set(copied + [name])))
 
+    def test_disk_running_full_at_each_step(self):
+        # The machine's disk is filled up to leave 0, 1, 2, ... blocks free, until a run gets
+        # through. So the disk runs full in turn at every write of a run: the spooler store's
+        # log, each copy, the registration. Every run must end in the full disk's report or in
+        # success; once the room is given back the store holds exactly what the run reported
+        # made, and the driver directory holds old or new files, whole, and nothing else.
+        if os.geteuid() != 0:
+            self.skipTest("mounting a small file system needs root")
+        m = Machine(self)
+        m.root = os.path.join(m.base, "small")
+        os.mkdir(m.root)
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=1m", "folvane-full",
+                                  m.root], capture_output=True)
+        if mounted.returncode != 0:
+            self.skipTest("cannot mount a tmpfs: %s" % mounted.stderr)
+        self.addCleanup(subprocess.run, ["umount", m.root])
+        new = {"PSCRIPT.DLL": b"new driver\n", "PSCRPTUI.DLL": b"new ui\n",
+               "A.PPD": ppd("Kaldoran A")}
+        for name, content in new.items():
+            m.put(name, content)
+        folder = os.path.join(m.root, DRIVER_FOLDER.strip("/"))
+
+        stopped_at = []  # for each run that failed: how many files it had replaced
+        for blocks in range(64):
+            with self.subTest(blocks_free=blocks):
+                for entry in os.listdir(m.root):
+                    path = os.path.join(m.root, entry)
+                    shutil.rmtree(path) if os.path.isdir(path) else os.remove(path)
+                for path in [m.boxlog, m.trace]:
+                    if os.path.exists(path):
+                        os.remove(path)
+                m.spoolctl("add", "Other Driver")
+                os.makedirs(folder)
+                for name in new:
+                    m.put(name, b"old\n", folder=folder)
+                room = os.statvfs(m.root)
+                filler = os.path.join(m.base, "small", "filler")
+                with open(filler, "wb") as f:
+                    f.write(b"\0" * ((room.f_bavail - blocks) * room.f_frsize))
+
+                self.assertCleanRun(run(m))
+
+                outcome = m.boxes()[1:]
+                os.remove(filler)
+                self.assertIn(outcome, [[DISK_FULL, FAILED], [SUCCEEDED]])
+                self.assertEqual(sorted(os.listdir(folder)), sorted(new))
+                replaced = 0
+                for name in new:
+                    with open(os.path.join(folder, name), "rb") as f:
+                        content = f.read()
+                    self.assertIn(content, [b"old\n", new[name]], name)
+                    replaced += content == new[name]
+                made = ["Kaldoran A"] if outcome == [SUCCEEDED] else []
+                self.assertEqual(m.names(), made + ["Other Driver"])
+                if made:
+                    break
+                stopped_at.append(replaced)
+        self.assertTrue(made, "no run got through with 64 blocks free")
+        # The sweep reached the copies and, after the last copy, the registration itself.
+        self.assertIn(0, stopped_at)
+        self.assertIn(len(new), stopped_at)
+
 
 class BadInputTest(unittest.TestCase):
 
@@ -358,6 +420,10 @@ class BadInputTest(unittest.TestCase):
         def dangling_link(m):
             m.put("A.PPD", ppd("Kaldoran A"))
             os.symlink(os.path.join(m.source, "gone"), os.path.join(m.source, "Z.PPD"))
+
+        def long_ppd_name(m):
+            m.put("A.PPD", ppd("Kaldoran A"))
+            m.put("Z" * 246 + ".PPD", ppd("Kaldoran Z"))
 
         def source_folder(length):
             # The folder's path is length characters; with the separator the program adds,
@@ -433,6 +499,10 @@ class BadInputTest(unittest.TestCase):
              ppd_file(b'*NickName: "' + odd_nick + b'"\n', oddity),
              [SUCCEEDED], [(odd_nick.decode("latin-1"), odd.decode("latin-1"))],
              driver_files + [oddity]),
+            # Past the limit however short the folders: the search hands the whole name over,
+            # and the join refuses it.
+            ("PPD name of 250 characters", long_ppd_name,
+             [TOO_LONG, FAILED], [("Kaldoran A", A)], driver_files + [A]),
             ("source folder of 246 characters", source_folder(246),
              [SUCCEEDED], [("Kaldoran A", A)], driver_files + [A]),
             ("source folder of 247 characters", source_folder(247),
