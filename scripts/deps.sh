@@ -9,7 +9,7 @@ packages=(
   libsqlite3-dev sqlite3
   python3
   clang libclang-rt-14-dev
-  g++-mingw-w64-x86-64 wine wine64 xvfb xdotool
+  g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xdotool
 )
 
 missing=()
