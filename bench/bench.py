@@ -86,12 +86,17 @@ def make_folder(master, folder, count, program):
 # ---- timing ---------------------------------------------------------------------------------
 
 def timed(cmd, env=None, cwd=None):
-    start = time.perf_counter()
-    result = subprocess.run(cmd, env=env, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    elapsed = time.perf_counter() - start
-    if result.returncode != 0:
-        raise RuntimeError("%s failed: %s" % (cmd[0], result.stderr.decode(errors="replace")[-500:]))
-    return elapsed, result.stderr
+    # stderr goes to a file, not a pipe: Wine's helper processes inherit it and would hold a pipe
+    # open long after the program ended.
+    with tempfile.TemporaryFile() as errors:
+        start = time.perf_counter()
+        result = subprocess.run(cmd, env=env, cwd=cwd, stdout=subprocess.DEVNULL, stderr=errors,
+                                timeout=3600)
+        elapsed = time.perf_counter() - start
+        if result.returncode != 0:
+            errors.seek(0)
+            raise RuntimeError("%s failed: %s" % (cmd[0], errors.read().decode(errors="replace")[-500:]))
+    return elapsed
 
 
 def peak_rss_kb(cmd, env):
@@ -122,7 +127,7 @@ def run_setup(work, folder, runs, check_count):
         boxlog = work / "boxes.log"
         boxlog.unlink(missing_ok=True)
         env = setup_env(root, boxlog)
-        elapsed, _ = timed([str(folder / "folvane-setup"), "quiet"], env=env)
+        elapsed = timed([str(folder / "folvane-setup"), "quiet"], env=env)
         samples.append(elapsed)
         if r == 0:
             if boxlog.exists() and boxlog.read_text().strip():
@@ -143,7 +148,7 @@ def run_cp(work, folder, runs):
     for r in range(runs):
         dest = work / ("cp-%d" % r)
         dest.mkdir()
-        elapsed, _ = timed(["cp", "-t", str(dest)] + names, cwd=folder)
+        elapsed = timed(["cp", "-t", str(dest)] + names, cwd=folder)
         samples.append(elapsed)
         shutil.rmtree(dest)
     return samples
@@ -167,9 +172,17 @@ class Wine:
         exe = folder / self.exe.name
         shutil.copy2(self.exe, exe)
         samples = []
-        for _ in range(runs):
-            elapsed, _ = timed(["wine", str(exe), "quiet"], env=self.env)
+        for r in range(runs):
+            elapsed = timed(["wine", str(exe), "quiet"], env=self.env)
             samples.append(elapsed)
+            if r == 0:
+                # Wine keeps the files of a registered driver in the driver directory's version
+                # folder: every PPD there means every one was copied and registered.
+                copied = {p.name.upper() for p in self.driver_dir.rglob("BENCH*.PPD")}
+                expected = {p.name.upper() for p in folder.glob("BENCH*.PPD")}
+                if not expected <= copied:
+                    raise RuntimeError("Wine's run left %d of %d PPDs in the driver directory"
+                                       % (len(expected & copied), len(expected)))
         exe.unlink()
         return samples
 
@@ -200,7 +213,7 @@ def run_removal(work, folder, count, runs):
         root = work / ("removal-%d-%d" % (count, r))
         shutil.copytree(template, root)
         env = setup_env(root)
-        elapsed, _ = timed([str(folder / "folvane-setup"), "quiet"], env=env)
+        elapsed = timed([str(folder / "folvane-setup"), "quiet"], env=env)
         samples.append(elapsed)
         if r == 0 and count:
             listed = subprocess.run([str(SPOOLCTL), "list"], env=env, capture_output=True, text=True).stdout
