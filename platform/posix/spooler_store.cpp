@@ -214,6 +214,7 @@ SpoolerStore::SpoolerStore(const std::string& path)
 
 SpoolerStore::~SpoolerStore()
 {
+    sqlite3_finalize(add_);
     sqlite3_close(db_);
 }
 
@@ -249,22 +250,30 @@ DWORD SpoolerStore::List(const std::string& environment, std::vector<DriverRecor
 DWORD SpoolerStore::Add(const DriverRecord& driver)
 {
     std::lock_guard<std::mutex> hold(lock_);
-    Statement statement(db_,
-                        "INSERT INTO drivers (name, environment, version, driver_path, data_file,"
-                        " config_file) VALUES (?1, ?2, ?3, ?4, ?5, ?6)"
-                        " ON CONFLICT (environment, name) DO UPDATE SET name = excluded.name,"
-                        " version = excluded.version, driver_path = excluded.driver_path,"
-                        " data_file = excluded.data_file, config_file = excluded.config_file");
-    if (!statement.Ok())
+    if (add_ == nullptr &&
+        sqlite3_prepare_v3(db_,
+                           "INSERT INTO drivers (name, environment, version, driver_path, data_file,"
+                           " config_file) VALUES (?1, ?2, ?3, ?4, ?5, ?6)"
+                           " ON CONFLICT (environment, name) DO UPDATE SET name = excluded.name,"
+                           " version = excluded.version, driver_path = excluded.driver_path,"
+                           " data_file = excluded.data_file, config_file = excluded.config_file",
+                           -1, SQLITE_PREPARE_PERSISTENT, &add_, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(add_);
+        add_ = nullptr;
         return ErrorFromSqlite(sqlite3_errcode(db_));
-    statement.Bind(1, driver.name);
-    statement.Bind(2, driver.environment);
-    statement.Bind(3, (long long)driver.version);
-    statement.Bind(4, driver.driverPath);
-    statement.Bind(5, driver.dataFile);
-    statement.Bind(6, driver.configFile);
+    }
+    const std::string* texts[] = {&driver.name, &driver.environment, nullptr, &driver.driverPath,
+                                  &driver.dataFile, &driver.configFile};
+    for (int i = 0; i < 6; i++) {
+        if (texts[i] != nullptr)
+            sqlite3_bind_text(add_, i + 1, texts[i]->c_str(), (int)texts[i]->size(), SQLITE_STATIC);
+    }
+    sqlite3_bind_int64(add_, 3, (long long)driver.version);
     // One statement outside BEGIN is a transaction of its own, committed when it is done.
-    return ErrorFromSqlite(statement.Step());
+    int result = sqlite3_step(add_);
+    sqlite3_reset(add_);
+    sqlite3_clear_bindings(add_);
+    return ErrorFromSqlite(result);
 }
 
 DWORD SpoolerStore::Delete(const std::string& environment, const std::string& name)

@@ -16,6 +16,7 @@
 #include "platform/platform.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 struct DriverRecord {
     std::string name;
@@ -54,6 +55,8 @@ public:
 
 private:
     sqlite3* db_ = nullptr;
+    // A setup registers one driver after another: the statement is compiled once per process.
+    sqlite3_stmt* add_ = nullptr;
     std::mutex lock_; // one transaction at a time on this connection
 };
 
