@@ -85,14 +85,22 @@ def make_folder(master, folder, count, program):
 
 # ---- timing ---------------------------------------------------------------------------------
 
+LAST_CPU = [0.0]
+
+
 def timed(cmd, env=None, cwd=None):
     # stderr goes to a file, not a pipe: Wine's helper processes inherit it and would hold a pipe
     # open long after the program ended.
     with tempfile.TemporaryFile() as errors:
+        before = os.times()
         start = time.perf_counter()
         result = subprocess.run(cmd, env=env, cwd=cwd, stdout=subprocess.DEVNULL, stderr=errors,
                                 timeout=3600)
         elapsed = time.perf_counter() - start
+        after = os.times()
+        # CPU time too: wall time here moves in steps when the machine's CPU quota throttles.
+        LAST_CPU[0] = (after.children_user - before.children_user +
+                       after.children_system - before.children_system)
         if result.returncode != 0:
             errors.seek(0)
             raise RuntimeError("%s failed: %s" % (cmd[0], errors.read().decode(errors="replace")[-500:]))
@@ -290,11 +298,13 @@ def main():
             folder = make_folder(master, work / ("folder-%d" % n), n, program)
             # Alternating runs, so that both see the file system in the same state (the page
             # cache, the inodes freed by the run before).
-            setup_samples, cp_samples = [], []
+            setup_samples, cp_samples, setup_cpu, cp_cpu = [], [], [], []
             for r in range(args.runs):
                 log("N=%d: setup and cp, run %d" % (n, r + 1))
                 setup_samples += run_setup(work, folder, 1, n, check=(r == 0))
+                setup_cpu.append(LAST_CPU[0])
                 cp_samples += run_cp(work, folder, 1)
+                cp_cpu.append(LAST_CPU[0])
             rss = peak_rss(work, folder)
             wine_samples = None
             if wine and n <= args.wine_max:
@@ -304,6 +314,7 @@ def main():
             row = {"n": n, "setup_median_s": s[0], "setup_min_s": s[1], "setup_max_s": s[2],
                    "cp_median_s": c[0], "cp_min_s": c[1], "cp_max_s": c[2],
                    "run_cp_ratio": s[0] / c[0], "setup_us_per_ppd": s[0] / n * 1e6,
+                   "run_cp_cpu_ratio": statistics.median(setup_cpu) / max(statistics.median(cp_cpu), 1e-9),
                    "cp_us_per_ppd": c[0] / n * 1e6, "peak_rss_kb": rss}
             if wine_samples:
                 w = summary(wine_samples)
@@ -329,7 +340,7 @@ def main():
         shutil.rmtree(work, ignore_errors=True)
 
     fields = ["n", "setup_median_s", "setup_min_s", "setup_max_s", "cp_median_s", "cp_min_s",
-              "cp_max_s", "run_cp_ratio", "setup_us_per_ppd", "cp_us_per_ppd", "peak_rss_kb",
+              "cp_max_s", "run_cp_ratio", "run_cp_cpu_ratio", "setup_us_per_ppd", "cp_us_per_ppd", "peak_rss_kb",
               "wine_median_s", "wine_min_s", "wine_max_s", "wine_run_ratio", "wine_us_per_ppd"]
     with (out / "results.csv").open("w", newline="") as f:
         writer = csv.DictWriter(f, fieldnames=fields)
@@ -342,16 +353,16 @@ def main():
         writer.writerows(removal_rows)
     write_chart(out, rows)
 
-    print("%7s %22s %22s %8s %9s %9s %24s %8s %8s" % (
-        "N", "setup s (min-max)", "cp s (min-max)", "run/cp", "us/PPD", "cp us/PPD",
+    print("%7s %22s %22s %8s %8s %9s %9s %24s %8s %8s" % (
+        "N", "setup s (min-max)", "cp s (min-max)", "run/cp", "cpu r/c", "us/PPD", "cp us/PPD",
         "wine s (min-max)", "wine/run", "RSS MB"))
     for r in rows:
         wine_text = ("%.3f (%.3f-%.3f)" % (r["wine_median_s"], r["wine_min_s"], r["wine_max_s"])
                      if "wine_median_s" in r else "-")
-        print("%7d %22s %22s %8.2f %9.1f %9.1f %24s %8s %8.1f" % (
+        print("%7d %22s %22s %8.2f %8.2f %9.1f %9.1f %24s %8s %8.1f" % (
             r["n"], "%.3f (%.3f-%.3f)" % (r["setup_median_s"], r["setup_min_s"], r["setup_max_s"]),
             "%.3f (%.3f-%.3f)" % (r["cp_median_s"], r["cp_min_s"], r["cp_max_s"]),
-            r["run_cp_ratio"], r["setup_us_per_ppd"], r["cp_us_per_ppd"], wine_text,
+            r["run_cp_ratio"], r["run_cp_cpu_ratio"], r["setup_us_per_ppd"], r["cp_us_per_ppd"], wine_text,
             "%.1f" % r["wine_run_ratio"] if "wine_run_ratio" in r else "-",
             (r["peak_rss_kb"] or 0) / 1024))
     if len(rows) >= 2:
