@@ -249,9 +249,9 @@ def write_chart(out, rows):
 set terminal pngcairo size 900,560 font ",11"
 set output '%s'
 set title 'Cost per PPD against the number of PPDs'
-set logscale x
+set logscale xy
 set xlabel 'PPDs in the folder (N)'
-set ylabel 'microseconds per PPD (median)'
+set ylabel 'microseconds per PPD (median, log scale)'
 set key top left
 set grid
 set datafile missing 'NaN'
