@@ -11,11 +11,6 @@
 
 namespace {
 
-const std::string kConfirm =
-    "Proceding will setup all the Windows NT(R)\r\nprinter drivers supported by Folvane(TM).\r\n"
-    "\r\nClick OK to begin installation,\r\nor Cancel to skip driver setup.";
-const std::string kSuccess = "Setup completed successfully.";
-const std::string kFailed = "Setup failed!";
 const std::set<std::string> kRemovalOps = {"EnumPrinterDriversA", "HeapAlloc", "HeapFree",
                                            "DeletePrinterDriverA"};
 const std::set<std::string> kReportOps = {"GetLastError", "FormatMessageA", "MessageBoxA"};

@@ -5,12 +5,6 @@
 
 namespace {
 
-const std::string kConfirm =
-    "Proceding will setup all the Windows NT(R)\r\nprinter drivers supported by Folvane(TM).\r\n"
-    "\r\nClick OK to begin installation,\r\nor Cancel to skip driver setup.";
-const std::string kSuccess = "Setup completed successfully.";
-const std::string kFailed = "Setup failed!";
-
 // A machine with one earlier driver and a source folder with two driver files and one PPD.
 class RunTest : public WorldTest {
 public:

@@ -14,6 +14,13 @@
 
 #define TEST_TITLE "Folvane(TM) Windows NT(R) Printer Driver Setup"
 
+// The run's own texts, as the user reads them.
+inline const std::string kConfirm =
+    "Proceding will setup all the Windows NT(R)\r\nprinter drivers supported by Folvane(TM).\r\n"
+    "\r\nClick OK to begin installation,\r\nor Cancel to skip driver setup.";
+inline const std::string kSuccess = "Setup completed successfully.";
+inline const std::string kFailed = "Setup failed!";
+
 // A temporary folder that removes itself.
 class TempFolder {
 public:
