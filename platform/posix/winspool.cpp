@@ -28,6 +28,22 @@ bool IsEmpty(LPCSTR text)
     return text == NULL || text[0] == '\0';
 }
 
+// The environment a call names (NULL: the machine's own) and the process's store: 1805 for an
+// unknown environment, 1722 for a store that cannot be opened. NULL after setting the error.
+SpoolerStore* StoreForEnvironment(LPCSTR environment, const Environment** found)
+{
+    *found = FindEnvironment(environment);
+    if (*found == NULL) {
+        Refuse(ERROR_INVALID_ENVIRONMENT);
+        return NULL;
+    }
+    DWORD error;
+    SpoolerStore* store = ProcessStore(error);
+    if (store == NULL)
+        Refuse(error);
+    return store;
+}
+
 // True when a regular file of the path's last name is in folder, letter case ignored as on
 // Windows: the program registers PSCRIPT.DLL even if the copy is called pscript.dll.
 bool IsInFolder(const std::string& folder, LPCSTR path)
@@ -95,16 +111,12 @@ BOOL EnumPrinterDriversA(LPSTR server, LPSTR environment, DWORD level, LPBYTE bu
         return Refuse(ERROR_INVALID_LEVEL);
     if (needed == NULL || returned == NULL || (buffer == NULL && size != 0))
         return Refuse(ERROR_INVALID_PARAMETER);
-    const Environment* found = FindEnvironment(environment);
-    if (found == NULL)
-        return Refuse(ERROR_INVALID_ENVIRONMENT);
-
-    DWORD error;
-    SpoolerStore* store = ProcessStore(error);
+    const Environment* found;
+    SpoolerStore* store = StoreForEnvironment(environment, &found);
     if (store == NULL)
-        return Refuse(error);
+        return FALSE;
     std::vector<DriverRecord> drivers;
-    error = store->List(found->name, drivers);
+    DWORD error = store->List(found->name, drivers);
     if (error != ERROR_SUCCESS)
         return Refuse(error);
     std::vector<std::string> names;
@@ -161,15 +173,11 @@ static BOOL DeleteDriver(LPSTR server, LPSTR environment, LPSTR driverName)
         return Refuse(ERROR_INVALID_NAME);
     if (driverName == NULL)
         return Refuse(ERROR_INVALID_PARAMETER);
-    const Environment* found = FindEnvironment(environment);
-    if (found == NULL)
-        return Refuse(ERROR_INVALID_ENVIRONMENT);
-
-    DWORD error;
-    SpoolerStore* store = ProcessStore(error);
+    const Environment* found;
+    SpoolerStore* store = StoreForEnvironment(environment, &found);
     if (store == NULL)
-        return Refuse(error);
-    error = store->Delete(found->name, driverName);
+        return FALSE;
+    DWORD error = store->Delete(found->name, driverName);
     if (error != ERROR_SUCCESS)
         return Refuse(error);
     return TRUE;
